@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/app_version_info.h"
+#include "common/dialogs.h"
+#include "common/http_client.h"
+#include "common/system_info.h"
+#include "common/uri.h"
+#include "connect/conn_records.h"
+#include "connect/status_defs.h"
+
+// What the connection needs of the world. Every member must outlive the connection.
+struct TConnectionServices {
+  IHttpClientFactory& Http;
+  IURIParser& Uri;
+  ISystemInfo& System;
+  IDialogs& Dialogs;
+  const TAppResVersionInfo& VersionInfo;
+};
+
+// The client of the connection query service, and the list of connections of its last answer.
+class TQXConnection {
+ public:
+  explicit TQXConnection(TConnectionServices services);
+
+  // Queries the service; an empty argument stands for the stored default of the same name. On the
+  // two early returns (no URL or account; a URL that fails the check) `result` stays as supplied.
+  void Connect(TConnResponse& result, const std::string& Mode = {}, const std::string& Url = {},
+               const std::string& AccountNum = {}, const std::string& QXUser = {});
+  TConnResponse Connect() {
+    TConnResponse result;
+    Connect(result);
+    return result;
+  }
+
+  TConnResponse ActiveResponse() const;
+  TConnResponse GetConn(int32_t Index) const;
+  void ResetConnections();
+
+  bool IsResponseUnknown() const { return FResponseStatus == TResponseStatus::rstUnknown; }
+  bool ResponseContainsComm() const { return FResponseStatus == TResponseStatus::rstCommunication; }
+  bool IsBadRequest() const { return FResponseStatus == TResponseStatus::rstBadRequest; }
+  bool IsURLNotFound() const { return FResponseStatus == TResponseStatus::rstNotFound; }
+  bool IsParamRejected() const { return !FResponseParamRejects.Empty(); }
+  bool IsParamRejectFatal() const;
+  bool IsAccountInvalid() const;
+  bool IsClientVerFatal() const;
+  bool IsClientVerWarning() const;
+
+  TResponseStatus ResponseStatus() const { return FResponseStatus; }
+  TConnParamRejects ResponseParamRejects() const { return FResponseParamRejects; }
+  TConnRejectFatals ResponseFatals() const { return FResponseParamFatals; }
+  const std::string& StatusDetail() const { return FStatusDetail; }
+  bool BlockLaunch() const { return FBlockLaunch; }
+  int32_t ActiveConnection() const { return FActiveConnection; }
+  bool UseMultiConn() const { return FUseMultiConn; }
+  const std::vector<int32_t>& ConnPriority() const { return FConnPriority; }
+  const TStatusDefs& StatusDefs() const { return FStatusDefs; }
+  const std::vector<std::string>& Messages() const { return FMessages; }
+  // The messages each followed by CR LF, as the start-up sequence shows them.
+  std::string MessagesText() const;
+  // The worst status that counts.
+  TConnStatus Status() const;
+  int32_t Count() const { return int32_t(FConnections.size()); }
+
+  const std::string& ConnectMode() const { return FConnectMode; }
+  void SetConnectMode(const std::string& v) { FConnectMode = v; }
+  const std::string& ConnectUrl() const { return FConnectUrl; }
+  void SetConnectUrl(const std::string& v) { FConnectUrl = v; }
+  const std::string& AccountNumber() const { return FAccountNumber; }
+  void SetAccountNumber(const std::string& v) { FAccountNumber = v; }
+  const std::string& QXUserName() const { return FQXUserName; }
+  void SetQXUserName(const std::string& v) { FQXUserName = v; }
+
+  // Filled by the answer reader; public so that the reader stays a plain function of the body.
+  friend class TConnectAnswerReader;
+
+ private:
+  void ConfirmCertificate(bool& accepted);
+  std::string BuildRequestUrl(const TURI& uri, const std::string& mode, const std::string& account,
+                              const std::string& user);
+  void ReadAnswer(const THttpResponse& answer, const std::string& requestUrl, TConnResponse& result);
+
+  TConnectionServices FServices;
+  std::vector<TConnResponse> FConnections;
+
+  TResponseStatus FResponseStatus = TResponseStatus::rstUnknown;
+  TConnParamRejects FResponseParamRejects;
+  TConnRejectFatals FResponseParamFatals;
+  std::string FConnectMode;
+  std::string FConnectUrl;
+  std::string FAccountNumber;
+  std::string FQXUserName;
+  TConnStatus FStatus;
+  std::string FStatusDetail;
+  bool FBlockLaunch = false;
+  int32_t FActiveConnection = -1;
+  bool FUseMultiConn = false;
+  std::vector<int32_t> FConnPriority;
+  TStatusDefs FStatusDefs;
+  std::vector<std::string> FMessages;
+  bool FUseRandomRDPFileName = false;
+};

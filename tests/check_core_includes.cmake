@@ -1,0 +1,13 @@
+# Fails when a core source includes a header of a toolkit, of libcurl or of the operating system.
+file(GLOB_RECURSE sources ${CORE_DIR}/*.h ${CORE_DIR}/*.cpp)
+set(forbidden "#include[ \t]*<(Q[A-Za-z]*|qt[^>]*|curl/[^>]*|windows\\.h|winhttp\\.h|unistd\\.h|sys/[^>]*|fcntl\\.h|pthread\\.h|dlfcn\\.h|httplib\\.h)>")
+set(failed "")
+foreach(f ${sources})
+  file(STRINGS ${f} lines REGEX "${forbidden}")
+  if(lines)
+    list(APPEND failed "${f}: ${lines}")
+  endif()
+endforeach()
+if(failed)
+  message(FATAL_ERROR "toolkit or OS headers in the core:\n${failed}")
+endif()
