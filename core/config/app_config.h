@@ -7,6 +7,7 @@
 #include "common/dialogs.h"
 #include "common/system_info.h"
 #include "common/uri.h"
+#include "config/command_line.h"
 #include "config/config_storage.h"
 
 class TQXConnection;
@@ -45,6 +46,9 @@ class TAppConfig {
   // Registers the options and parses `args` (the arguments after the program path) at once; help
   // and command-line errors are shown from here.
   TAppConfig(const std::vector<std::string>& args, TAppConfigServices services);
+  // The option callbacks refer to this object.
+  TAppConfig(const TAppConfig&) = delete;
+  TAppConfig& operator=(const TAppConfig&) = delete;
 
   void Initialize();
   void ValidateConnect();
@@ -78,8 +82,13 @@ class TAppConfig {
   }
   void ConfigureCommandLineOptions();
   void BuildHelpText();
+  void ShowHelpText();
+  void OnHelpSwitch(bool value);
+  void ReadAccountNumber();
+  std::string MakeDebugLogFileName();
 
   TAppConfigServices FServices;
+  TCommandLineParser FCommandLine;
 
   bool FInitialized = false;
   TCommandLineOptionsRec FCmdLineOptions;

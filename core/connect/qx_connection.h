@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,10 +22,20 @@ struct TConnectionServices {
   const TAppResVersionInfo& VersionInfo;
 };
 
+inline constexpr std::chrono::milliseconds kQueryConnectTimeout{30000};
+inline constexpr std::chrono::milliseconds kQueryResponseTimeout{30000};
+inline constexpr int kQueryMaxRedirects = 5;
+
+// How long one query may wait for the service.
+struct TQueryTimeouts {
+  std::chrono::milliseconds Connect = kQueryConnectTimeout;
+  std::chrono::milliseconds Response = kQueryResponseTimeout;
+};
+
 // The client of the connection query service, and the list of connections of its last answer.
 class TQXConnection {
  public:
-  explicit TQXConnection(TConnectionServices services);
+  explicit TQXConnection(TConnectionServices services, TQueryTimeouts timeouts = {});
 
   // Queries the service; an empty argument stands for the stored default of the same name. On the
   // two early returns (no URL or account; a URL that fails the check) `result` stays as supplied.
@@ -75,16 +86,21 @@ class TQXConnection {
   const std::string& QXUserName() const { return FQXUserName; }
   void SetQXUserName(const std::string& v) { FQXUserName = v; }
 
-  // Filled by the answer reader; public so that the reader stays a plain function of the body.
+  // Fills the fields from the service's answer.
   friend class TConnectAnswerReader;
 
  private:
   void ConfirmCertificate(bool& accepted);
   std::string BuildRequestUrl(const TURI& uri, const std::string& mode, const std::string& account,
                               const std::string& user);
+  void Exchange(const std::string& requestUrl, TConnResponse& result);
+  void ClassifyAnswer(const THttpResponse& answer, const std::string& requestUrl,
+                      TConnResponse& result);
   void ReadAnswer(const THttpResponse& answer, const std::string& requestUrl, TConnResponse& result);
+  void RecordFailedExchange(TConnResponse& result);
 
   TConnectionServices FServices;
+  TQueryTimeouts FTimeouts;
   std::vector<TConnResponse> FConnections;
 
   TResponseStatus FResponseStatus = TResponseStatus::rstUnknown;

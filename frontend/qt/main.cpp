@@ -1,0 +1,43 @@
+// The Linux program: wires the core to Qt, libcurl and POSIX, then runs the event loop.
+#include <QApplication>
+#include <string>
+#include <vector>
+
+#include "common/app_version_info.h"
+#include "config/app_config.h"
+#include "connect/qx_connection.h"
+#include "curl_http_client.h"
+#include "curl_uri_parser.h"
+#include "embedded_resources.h"
+#include "posix_system_info.h"
+#include "qt_application.h"
+#include "qt_dialogs.h"
+#include "startup_form.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tarrowind Connect"));
+
+  TEmbeddedResources resources;
+  AppResVersionInfo = LoadAppResVersionInfo(resources);
+
+  TQtDialogs dialogs;
+  TCurlHttpClientFactory http;
+  TCurlURIParser uri;
+  TPosixSystemInfo system;
+  TQtApplication app;
+  TQXConnection connection({http, uri, system, dialogs, AppResVersionInfo});
+
+  TNoConfigStorage storage;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  TAppConfig config(args, {dialogs, system, uri, storage, AppResVersionInfo});
+
+  int exitCode = 0;
+  {
+    TConnStartupForm startup(config, connection, dialogs, app, {});
+    startup.show();
+    exitCode = QApplication::exec();
+  }
+  config.SaveConfig();
+  return exitCode;
+}
