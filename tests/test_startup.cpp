@@ -72,6 +72,7 @@ class StartupSequence : public ::testing::Test {
   TPosixSystemInfo FSystem;
   TNoConfigStorage FStorage;
   TAppResVersionInfo FVersion;
+  TConnResponse FResponse;
 };
 
 json WithInfo(json answer, const std::string& key, json value) {
@@ -245,7 +246,51 @@ TEST_F(StartupSequence, WindowOrDirectLaunch) {
     Answer(200, c.body);
     Run(Args(c.extraArgs));
     EXPECT_EQ(FDialogs.Count(), 0u);
-    EXPECT_EQ(FHost.Calls, c.window ? std::vector<std::string>{"window", "close"}
-                                    : std::vector<std::string>{"close"});
+    const std::vector<std::string> expected =
+        c.window ? std::vector<std::string>{"window", "close"} : std::vector<std::string>{"close"};
+    EXPECT_EQ(FHost.Calls, expected);
+  }
+}
+
+TEST_F(StartupSequence, UpdateConfigNarrowsByTheAnswer) {
+  using testanswer::Connection;
+  struct Case {
+    const char* name;
+    json body;
+    std::vector<std::string> extraArgs;
+    bool canConnect, showStatus;
+    std::string redirectUrl;
+  } cases[] = {
+      {"healthy", testanswer::Healthy("http://h/x.rdp"), {}, true, false, "http://h/x.rdp"},
+      {"asked for the status", testanswer::Healthy("http://h/x.rdp"), {"-s"}, true, true,
+       "http://h/x.rdp"},
+      {"no address", testanswer::Healthy(""), {}, false, true, ""},
+      {"environment blocked", WithInfo(testanswer::Healthy("http://h/x.rdp"), "blocklaunch", true),
+       {}, false, true, "http://h/x.rdp"},
+      {"entry blocked",
+       WithInfo(testanswer::Healthy(), "connections",
+                json::array({Connection("A", "http://h/x.rdp", 1, true)})),
+       {}, false, true, "http://h/x.rdp"},
+      {"status failed",
+       WithInfo(testanswer::Healthy(), "connections",
+                json::array({Connection("A", "http://h/x.rdp", 5)})),
+       {}, false, true, "http://h/x.rdp"},
+      {"status neither ok nor failed",
+       WithInfo(testanswer::Healthy(), "connections",
+                json::array({Connection("A", "http://h/x.rdp", 3)})),
+       {}, true, true, "http://h/x.rdp"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FAnswers.clear();
+    Answer(200, c.body);
+    TQXConnection conn({FHttp, FUri, FSystem, FDialogs, FVersion});
+    TAppConfig config(Args(c.extraArgs), {FDialogs, FSystem, FUri, FStorage, FVersion});
+    config.Initialize();
+    conn.Connect(FResponse, "", config.ConnectUrl(), config.AccountNumber());
+    config.UpdateConfig(conn);
+    EXPECT_EQ(config.CanConnect(), c.canConnect);
+    EXPECT_EQ(config.ShowStatus(), c.showStatus);
+    EXPECT_EQ(config.RedirectUrl(), c.redirectUrl);
   }
 }

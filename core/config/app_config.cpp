@@ -27,7 +27,7 @@ std::string FormatLocalTimestamp(std::chrono::system_clock::time_point when) {
   const std::time_t stamp = system_clock::to_time_t(seconds);
   // Everything runs on the GUI thread, so the shared buffer of localtime is safe here.
   const std::tm local = *std::localtime(&stamp);
-  char text[32];
+  char text[96];  // room for any int, so the compiler sees no truncation
   std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d%03d", local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
                 int(millis));
@@ -42,7 +42,9 @@ const std::string& FirstNonEmpty(std::initializer_list<const std::string*> candi
 }
 
 // A line break inside the value would become a line of its own in the INI file.
-bool IsSingleLine(const std::string& text) { return text.find_first_of("\r\n") == text.npos; }
+bool IsSingleLine(const std::string& text) {
+  return text.find_first_of("\r\n") == text.npos;
+}
 
 }  // namespace
 
@@ -80,8 +82,8 @@ void TAppConfig::ConfigureCommandLineOptions() {
   text("accountnum", "a", "Tarrowind Account #", o.AccountNumber);
   text("connecturl", "c", "Use the specified Zirevu Vavarivion query URL.", o.ConnectUrl);
   flag("debug", "d",
-       "Log debug messages to file: '" +
-           FormatMask(sDebugLogFileMask, sDebugLogTimestampPattern) + "'",
+       "Log debug messages to file: '" + FormatMask(sDebugLogFileMask, sDebugLogTimestampPattern) +
+           "'",
        o.Debug)
       .SetHidden(true);
   text("configfile", "f", "Use Configuration file to obtain config.", o.CfgFile);
@@ -186,7 +188,9 @@ void TAppConfig::ValidateConnect() {
   FCanConnect = !FAccountNumber.empty() && IsValidURL(FServices.Uri, FConnectUrl);
 }
 
-void TAppConfig::PromptForAccount() { PromptForAccount(sDefaultAccountPrompt); }
+void TAppConfig::PromptForAccount() {
+  PromptForAccount(sDefaultAccountPrompt);
+}
 
 // A cancelled dialog gives back the initial text, which is empty.
 void TAppConfig::PromptForAccount(const std::string& CustomMsg) {

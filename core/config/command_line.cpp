@@ -10,12 +10,14 @@ namespace {
 
 constexpr std::array<std::string_view, 4> kOptionPrefixes = {"--", "-", "/", "@"};
 
-constexpr std::array<std::string_view, 10> kTrueWords = {
-    "True", "T", "+", "Yes", "Y", "On", "Enable", "Enabled", "1", "-1"};
-constexpr std::array<std::string_view, 9> kFalseWords = {
-    "False", "F", "-", "No", "N", "Off", "Disable", "Disabled", "0"};
+constexpr std::array<std::string_view, 10> kTrueWords = {"True", "T",      "+",       "Yes", "Y",
+                                                         "On",   "Enable", "Enabled", "1",   "-1"};
+constexpr std::array<std::string_view, 9> kFalseWords = {"False", "F",       "-",        "No", "N",
+                                                         "Off",   "Disable", "Disabled", "0"};
 
-bool IsQuote(char c) { return c == '"' || c == '\''; }
+bool IsQuote(char c) {
+  return c == '"' || c == '\'';
+}
 
 // The outer quotes may differ from each other: "x' loses both.
 std::string Unquote(const std::string& value) {

@@ -13,8 +13,7 @@ class TCommandLineOption {
   using TTextCallback = std::function<void(const std::string&)>;
   using TSwitchCallback = std::function<void(bool)>;
 
-  TCommandLineOption(TKind kind, std::string longName, std::string shortName,
-                     std::string helpText);
+  TCommandLineOption(TKind kind, std::string longName, std::string shortName, std::string helpText);
 
   // The marks return the option so that they can be chained after the registration.
   TCommandLineOption& SetRequired(bool value);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <stdexcept>
 
 #include "common/text.h"
@@ -41,7 +42,9 @@ bool NestedDeeperThan(std::string_view body, int limit) {
   return false;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // A decimal number with optional sign, fraction and exponent; `nonZero` tells whether any digit of
 // its mantissa is other than 0.
@@ -108,7 +111,9 @@ bool BooleanOf(const json& value) {
   return nonZero;
 }
 
-uint32_t BitMaskOf(const json& value) { return static_cast<uint32_t>(IntegerOf(value)); }
+uint32_t BitMaskOf(const json& value) {
+  return static_cast<uint32_t>(IntegerOf(value));
+}
 
 const json& ArrayOf(const json& value) {
   if (!value.is_array()) throw EAnswerError("not an array");
@@ -147,28 +152,39 @@ std::string MessageOf(const json& value) {
   return value.get_ref<const std::string&>();
 }
 
+// The document, or none when the body is not JSON at all. JSON nested too deep is a bad answer.
+std::optional<json> ParseBody(std::string_view body) {
+  // The parser takes a NUL byte for the end of its input; in JSON text it can stand nowhere.
+  if (body.find('\0') != std::string_view::npos) return std::nullopt;
+  if (NestedDeeperThan(body, kMaxAnswerNesting)) {
+    if (json::accept(body)) throw EAnswerError("nested too deep");
+    return std::nullopt;
+  }
+  try {
+    return json::parse(body);
+  } catch (const json::parse_error&) {
+    return std::nullopt;
+  }
+}
+
+const json& ConnectInfoOf(const json& document) {
+  if (!document.is_object()) throw EAnswerError("answer is not an object");
+  const json& info = Member(document, "QXConnectInfo");
+  if (!info.is_object()) throw EAnswerError("QXConnectInfo is not an object");
+  return info;
+}
+
 }  // namespace
 
 TAnswerOutcome TConnectAnswerReader::Read(std::string_view body, const std::string& requestUrl,
                                           TQXConnection& connection) {
-  if (NestedDeeperThan(body, kMaxAnswerNesting)) {
-    // Deep but well-formed JSON is a bad answer; anything else is no JSON at all.
-    if (json::accept(body)) return TAnswerOutcome::aoFailed;
-    RecordUnknownAnswer(requestUrl, connection);
-    return TAnswerOutcome::aoNotJson;
-  }
-  json document;
   try {
-    document = json::parse(body);
-  } catch (const json::exception&) {
-    RecordUnknownAnswer(requestUrl, connection);
-    return TAnswerOutcome::aoNotJson;
-  }
-  try {
-    if (!document.is_object()) return TAnswerOutcome::aoFailed;
-    auto info = document.find("QXConnectInfo");
-    if (info == document.end() || !info->is_object()) return TAnswerOutcome::aoFailed;
-    ReadConnectInfo(*info, connection);
+    std::optional<json> document = ParseBody(body);
+    if (!document) {
+      RecordUnknownAnswer(requestUrl, connection);
+      return TAnswerOutcome::aoNotJson;
+    }
+    ReadConnectInfo(ConnectInfoOf(*document), connection);
     return TAnswerOutcome::aoRead;
   } catch (const EAnswerError&) {
     return TAnswerOutcome::aoFailed;
@@ -195,7 +211,8 @@ void TConnectAnswerReader::ReadConnectInfo(const json& info, TQXConnection& c) {
     c.FConnections.push_back(ConnectionOf(entry));
   for (const json& entry : ArrayOf(Member(info, "connpriority")))
     c.FConnPriority.push_back(PriorityOf(entry));
-  for (const json& entry : ArrayOf(Member(info, "messages"))) c.FMessages.push_back(MessageOf(entry));
+  for (const json& entry : ArrayOf(Member(info, "messages")))
+    c.FMessages.push_back(MessageOf(entry));
 }
 
 void TConnectAnswerReader::RecordUnknownAnswer(const std::string& requestUrl, TQXConnection& c) {

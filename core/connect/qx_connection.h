@@ -96,7 +96,8 @@ class TQXConnection {
   void Exchange(const std::string& requestUrl, TConnResponse& result);
   void ClassifyAnswer(const THttpResponse& answer, const std::string& requestUrl,
                       TConnResponse& result);
-  void ReadAnswer(const THttpResponse& answer, const std::string& requestUrl, TConnResponse& result);
+  void ReadAnswer(const THttpResponse& answer, const std::string& requestUrl,
+                  TConnResponse& result);
   void RecordFailedExchange(TConnResponse& result);
 
   TConnectionServices FServices;

@@ -34,5 +34,9 @@ TConnStatus TStatusDefs::Search(const TConnStatus& probe) const {
       if (cmp == 0) found = true;
     }
   }
-  return found ? FItems[low] : UnknownConnStatus;
+  // In an unsorted list the search can stop beside the definition that matched; only a definition
+  // that really is the one asked for is returned.
+  if (found && low < std::ptrdiff_t(FItems.size()) && Compare(FItems[low], probe) == 0)
+    return FItems[low];
+  return UnknownConnStatus;
 }
