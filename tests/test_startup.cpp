@@ -8,11 +8,14 @@
 #include "connect/qx_connection.h"
 #include "curl_http_client.h"
 #include "curl_uri_parser.h"
+#include "posix_launch_files.h"
 #include "posix_system_info.h"
 #include "startup/conn_startup.h"
 #include "support/connect_answer_json.h"
 #include "support/recording_dialogs.h"
+#include "support/shell_stand_in.h"
 #include "support/test_server.h"
+#include "xdg_shell.h"
 
 using nlohmann::json;
 using Kind = TRecordingDialogs::TEntry::Kind;
@@ -34,6 +37,10 @@ struct TAnswer {
 class StartupSequence : public ::testing::Test {
  protected:
   void SetUp() override {
+    setenv("TMPDIR", FTemp.Path().c_str(), 1);
+    FTimings.StartPauseRounds = 1;
+    FTimings.StartPauseRound = std::chrono::milliseconds(1);
+    FTimings.ReleasePoll = std::chrono::milliseconds(5);
     FVersion.ProductVersion.VersionFromStr("1.0.0.0");
     FVersion.FileVersion.VersionFromStr("1.0.2.38");
     FServer.Server().Get("/Connect/", [this](const httplib::Request& req, httplib::Response& res) {
@@ -43,15 +50,34 @@ class StartupSequence : public ::testing::Test {
       res.status = answer.Status;
       res.set_content(answer.Body, "application/json");
     });
+    FServer.Server().Get("/c.rdp", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("full address:s:desk.example\r\n", "application/x-rdp");
+    });
+    FServer.Server().Get("/page", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<html></html>", "text/html");
+    });
     FServer.Start();
   }
+  void TearDown() override { unsetenv("TMPDIR"); }
 
-  void Answer(int status, const json& body) { FAnswers.push_back({status, body.dump()}); }
+  // The answers name their connection addresses on port 1; they are served by this server.
+  void Answer(int status, const json& body) {
+    std::string text = body.dump();
+    const std::string placeholder = "http://127.0.0.1:1/";
+    for (size_t at; (at = text.find(placeholder)) != std::string::npos;)
+      text.replace(at, placeholder.size(), FServer.BaseUrl() + "/");
+    FAnswers.push_back({status, text});
+  }
+  // True when the direct launch handed the connection file to the RDP client.
+  bool Launched() const {
+    return FStandIn.WaitForCalls(1) && FStandIn.Calls()[0].rfind("xfreerdp3 ", 0) == 0;
+  }
   std::string QueryUrl() const { return FServer.BaseUrl() + "/Connect/"; }
 
   // Runs the whole sequence as the start-up form does, with the given command line.
   void Run(std::vector<std::string> args) {
-    TQXConnection conn({FHttp, FUri, FSystem, FDialogs, FVersion});
+    TQXConnection conn({FHttp, FUri, FSystem, FDialogs, FVersion, &FShell, &FFiles, nullptr},
+                       TQueryTimeouts{}, FTimings);
     TAppConfig config(args, {FDialogs, FSystem, FUri, FStorage, FVersion});
     TConnStartup startup({config, conn, FDialogs, FHost, FVersion});
     startup.FormShow();
@@ -62,6 +88,11 @@ class StartupSequence : public ::testing::Test {
     return args;
   }
 
+  TTempDir FTemp;
+  TShellStandIn FStandIn{{"xfreerdp3", "xdg-open"}};
+  TLaunchTimings FTimings;
+  TXdgShell FShell;
+  TPosixLaunchFiles FFiles;
   TTestServer FServer;
   std::vector<TAnswer> FAnswers;
   std::vector<std::string> FAccounts;
@@ -108,33 +139,62 @@ TEST_F(StartupSequence, EndingsWithAnErrorMessage) {
     std::function<std::string(const std::string& url)> expected;
   };
   const std::vector<Case> cases = {
-      {"not found", 404, json::object(), {},
+      {"not found",
+       404,
+       json::object(),
+       {},
        [](const std::string& url) {
          return "Received a not found Response from the server when trying to access the following "
-                "URL:\r\n\r\nConnect URL: " + url;
+                "URL:\r\n\r\nConnect URL: " +
+                url;
        }},
-      {"bad request without user", 400, json::object(), {},
+      {"bad request without user",
+       400,
+       json::object(),
+       {},
        [](const std::string& url) {
          return "Received 'Bad Request' Response from the server when trying to access using the "
                 "following information:\r\n\r\nPellanor Product Version: 1.0.0.0\r\nPellanor File "
-                "Version: 1.0.2.38\r\nConnect URL: " + url + "\r\nAccount #: 123";
+                "Version: 1.0.2.38\r\nConnect URL: " +
+                url + "\r\nAccount #: 123";
        }},
-      {"bad request with user", 400, json::object(), {"-u:tester"},
+      {"bad request with user",
+       400,
+       json::object(),
+       {"-u:tester"},
        [](const std::string& url) {
          return "Received 'Bad Request' Response from the server when trying to access using the "
                 "following information:\r\n\r\nPellanor Product Version: 1.0.0.0\r\nPellanor File "
-                "Version: 1.0.2.38\r\nConnect URL: " + url + "\r\nAccount #: 123\r\nQX User Name: tester";
+                "Version: 1.0.2.38\r\nConnect URL: " +
+                url + "\r\nAccount #: 123\r\nQX User Name: tester";
        }},
-      {"no active connection", 200, WithInfo(testanswer::Healthy(), "activeconn", -1), {},
-       [](const std::string&) { return std::string("Received an invalid response from the server."); }},
-      {"unexpected status", 401, json::object(), {},
-       [](const std::string&) { return std::string("Received an invalid response from the server."); }},
-      {"server error", 503, json::object(), {},
-       [](const std::string&) { return std::string("Received an invalid response from the server."); }},
-      {"fatal client version without connection", 406,
-       WithInfo(WithInfo(WithInfo(WithInfo(testanswer::Healthy(), "activeconn", -1), "paramsreject", 8),
-                         "paramsfatal", 8),
-                "messages", json::array({"Please update your client."})),
+      {"no active connection",
+       200,
+       WithInfo(testanswer::Healthy(), "activeconn", -1),
+       {},
+       [](const std::string&) {
+         return std::string("Received an invalid response from the server.");
+       }},
+      {"unexpected status",
+       401,
+       json::object(),
+       {},
+       [](const std::string&) {
+         return std::string("Received an invalid response from the server.");
+       }},
+      {"server error",
+       503,
+       json::object(),
+       {},
+       [](const std::string&) {
+         return std::string("Received an invalid response from the server.");
+       }},
+      {"fatal client version without connection",
+       406,
+       WithInfo(
+           WithInfo(WithInfo(WithInfo(testanswer::Healthy(), "activeconn", -1), "paramsreject", 8),
+                    "paramsfatal", 8),
+           "messages", json::array({"Please update your client."})),
        {},
        [](const std::string&) {
          return std::string("Please update your client.\r\n\r\nThe connection will now terminate.");
@@ -164,9 +224,9 @@ TEST_F(StartupSequence, UnreachableServiceEndsWithInvalidResponse) {
 }
 
 TEST_F(StartupSequence, RejectedAccountPromptsAndQueriesAgain) {
-  json rejected = WithInfo(WithInfo(WithInfo(testanswer::Healthy(), "activeconn", -1),
-                                    "paramsreject", 1),
-                           "paramsfatal", 1);
+  json rejected =
+      WithInfo(WithInfo(WithInfo(testanswer::Healthy(), "activeconn", -1), "paramsreject", 1),
+               "paramsfatal", 1);
   Answer(406, rejected);
   Answer(200, testanswer::Healthy());
   FDialogs.QueueInput("456");
@@ -179,6 +239,7 @@ TEST_F(StartupSequence, RejectedAccountPromptsAndQueriesAgain) {
             "The Account '123' is invalid. Please enter a valid Account to connect.");
   EXPECT_EQ(FAccounts, (std::vector<std::string>{"123", "456"}));
   EXPECT_EQ(FHost.Calls, std::vector<std::string>{"close"});
+  EXPECT_TRUE(Launched());
 }
 
 TEST_F(StartupSequence, RejectedAccountAndCancelledPromptEndsSilently) {
@@ -191,8 +252,8 @@ TEST_F(StartupSequence, RejectedAccountAndCancelledPromptEndsSilently) {
 }
 
 TEST_F(StartupSequence, NonFatalRejectionWarnsAndGoesOn) {
-  Answer(200, WithInfo(WithInfo(testanswer::Healthy(), "paramsreject", 2),
-                       "messages", json::array({"Unknown user name.", "Using the default."})));
+  Answer(200, WithInfo(WithInfo(testanswer::Healthy(), "paramsreject", 2), "messages",
+                       json::array({"Unknown user name.", "Using the default."})));
   Run(Args({}));
   const auto entries = FDialogs.Entries();
   ASSERT_EQ(entries.size(), 1u);
@@ -200,6 +261,7 @@ TEST_F(StartupSequence, NonFatalRejectionWarnsAndGoesOn) {
   EXPECT_EQ(entries[0].Text,
             "Unknown user name.\r\nUsing the default.\r\n\r\nClick OK to continue connecting.");
   EXPECT_EQ(FHost.Calls, std::vector<std::string>{"close"});
+  EXPECT_TRUE(Launched());
 }
 
 TEST_F(StartupSequence, FatalRejectionWithValidConnectionLaunchesDirectlyEvenWithWindowOption) {
@@ -207,6 +269,7 @@ TEST_F(StartupSequence, FatalRejectionWithValidConnectionLaunchesDirectlyEvenWit
   Run(Args({"-g"}));
   EXPECT_EQ(FDialogs.Count(), 0u);
   EXPECT_EQ(FHost.Calls, std::vector<std::string>{"close"});
+  EXPECT_TRUE(Launched());
 }
 
 TEST_F(StartupSequence, RepeatedCommunicationAnswersAreBounded) {
@@ -231,24 +294,32 @@ TEST_F(StartupSequence, WindowOrDirectLaunch) {
       {"-g", testanswer::Healthy(), {"-g"}, true},
       {"-m", testanswer::Healthy(), {"-m"}, true},
       {"status not ok",
-       WithInfo(testanswer::Healthy(), "connections",
-                json::array({testanswer::Connection("Main Office", "http://127.0.0.1:1/c.rdp", 3)})),
-       {}, true},
+       WithInfo(
+           testanswer::Healthy(), "connections",
+           json::array({testanswer::Connection("Main Office", "http://127.0.0.1:1/c.rdp", 3)})),
+       {},
+       true},
       {"empty address",
        WithInfo(testanswer::Healthy(), "connections",
                 json::array({testanswer::Connection("Main Office", "")})),
-       {}, true},
+       {},
+       true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FAnswers.clear();
     FHost.Calls.clear();
     Answer(200, c.body);
+    const size_t launchesBefore = FStandIn.Calls().size();
     Run(Args(c.extraArgs));
     EXPECT_EQ(FDialogs.Count(), 0u);
     const std::vector<std::string> expected =
         c.window ? std::vector<std::string>{"window", "close"} : std::vector<std::string>{"close"};
     EXPECT_EQ(FHost.Calls, expected);
+    if (!c.window) {
+      EXPECT_TRUE(FStandIn.WaitForCalls(launchesBefore + 1));
+    }
+    EXPECT_EQ(FStandIn.Calls().size(), launchesBefore + (c.window ? 0 : 1));
   }
 }
 
@@ -262,23 +333,40 @@ TEST_F(StartupSequence, UpdateConfigNarrowsByTheAnswer) {
     std::string redirectUrl;
   } cases[] = {
       {"healthy", testanswer::Healthy("http://h/x.rdp"), {}, true, false, "http://h/x.rdp"},
-      {"asked for the status", testanswer::Healthy("http://h/x.rdp"), {"-s"}, true, true,
+      {"asked for the status",
+       testanswer::Healthy("http://h/x.rdp"),
+       {"-s"},
+       true,
+       true,
        "http://h/x.rdp"},
       {"no address", testanswer::Healthy(""), {}, false, true, ""},
-      {"environment blocked", WithInfo(testanswer::Healthy("http://h/x.rdp"), "blocklaunch", true),
-       {}, false, true, "http://h/x.rdp"},
+      {"environment blocked",
+       WithInfo(testanswer::Healthy("http://h/x.rdp"), "blocklaunch", true),
+       {},
+       false,
+       true,
+       "http://h/x.rdp"},
       {"entry blocked",
        WithInfo(testanswer::Healthy(), "connections",
                 json::array({Connection("A", "http://h/x.rdp", 1, true)})),
-       {}, false, true, "http://h/x.rdp"},
+       {},
+       false,
+       true,
+       "http://h/x.rdp"},
       {"status failed",
        WithInfo(testanswer::Healthy(), "connections",
                 json::array({Connection("A", "http://h/x.rdp", 5)})),
-       {}, false, true, "http://h/x.rdp"},
+       {},
+       false,
+       true,
+       "http://h/x.rdp"},
       {"status neither ok nor failed",
        WithInfo(testanswer::Healthy(), "connections",
                 json::array({Connection("A", "http://h/x.rdp", 3)})),
-       {}, true, true, "http://h/x.rdp"},
+       {},
+       true,
+       true,
+       "http://h/x.rdp"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -25,8 +25,12 @@ std::string TrimmedPath(std::string path) {
 
 }  // namespace
 
-TQXConnection::TQXConnection(TConnectionServices services, TQueryTimeouts timeouts)
-    : FServices(services), FTimeouts(timeouts) {}
+TQXConnection::TQXConnection(TConnectionServices services, TQueryTimeouts timeouts,
+                             TLaunchTimings launchTimings)
+    : FServices(services),
+      FTimeouts(timeouts),
+      FLaunchTimings(launchTimings),
+      FRandom(std::random_device{}()) {}
 
 void TQXConnection::Connect(TConnResponse& result, const std::string& Mode, const std::string& Url,
                             const std::string& AccountNum, const std::string& QXUser) {

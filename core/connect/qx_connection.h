@@ -1,13 +1,18 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "common/app_version_info.h"
+#include "common/application.h"
 #include "common/dialogs.h"
 #include "common/http_client.h"
+#include "common/launch_files.h"
+#include "common/shell.h"
 #include "common/system_info.h"
 #include "common/uri.h"
 #include "connect/conn_records.h"
@@ -20,6 +25,11 @@ struct TConnectionServices {
   ISystemInfo& System;
   IDialogs& Dialogs;
   const TAppResVersionInfo& VersionInfo;
+  // Needed by the session launch only.
+  IShell* Shell = nullptr;
+  ILaunchFiles* Files = nullptr;
+  // Without an application the launch pause sleeps without processing GUI events.
+  IApplication* App = nullptr;
 };
 
 inline constexpr std::chrono::milliseconds kQueryConnectTimeout{30000};
@@ -32,10 +42,29 @@ struct TQueryTimeouts {
   std::chrono::milliseconds Response = kQueryResponseTimeout;
 };
 
+inline constexpr std::chrono::milliseconds kLaunchConnectTimeout{60000};
+inline constexpr std::chrono::milliseconds kLaunchResponseTimeout{60000};
+inline constexpr int kLaunchMaxRedirects = 5;
+
+// The waits of a session launch.
+struct TLaunchTimings {
+  std::chrono::milliseconds ConnectTimeout = kLaunchConnectTimeout;
+  std::chrono::milliseconds ResponseTimeout = kLaunchResponseTimeout;
+  // About two seconds for the RDP client to start, with the GUI kept responsive.
+  int StartPauseRounds = 40;
+  std::chrono::milliseconds StartPauseRound{50};
+  std::chrono::milliseconds ReleasePoll{100};
+  // The wait for the RDP client to let go of the file blocks the GUI, so it has an end.
+  std::chrono::milliseconds ReleaseWaitBound{30000};
+  // An RDP file is a few KiB; anything larger is not one.
+  size_t MaxRdpFileBytes = 16 * 1024 * 1024;
+};
+
 // The client of the connection query service, and the list of connections of its last answer.
 class TQXConnection {
  public:
-  explicit TQXConnection(TConnectionServices services, TQueryTimeouts timeouts = {});
+  explicit TQXConnection(TConnectionServices services, TQueryTimeouts timeouts = {},
+                         TLaunchTimings launchTimings = {});
 
   // Queries the service; an empty argument stands for the stored default of the same name. On the
   // two early returns (no URL or account; a URL that fails the check) `result` stays as supplied.
@@ -46,6 +75,11 @@ class TQXConnection {
     Connect(result);
     return result;
   }
+
+  // Launches the entry (or, given UseActiveConnResponse, the active connection): true when a
+  // launch was handed to the shell. Refusals and failures are shown to the user.
+  bool Redirect(const TConnResponse& Response);
+  bool Redirect();
 
   TConnResponse ActiveResponse() const;
   TConnResponse GetConn(int32_t Index) const;
@@ -100,8 +134,18 @@ class TQXConnection {
                   TConnResponse& result);
   void RecordFailedExchange(TConnResponse& result);
 
+  bool DownloadAndOpen(IHttpClient& client, const TURI& uri, const TConnResponse& given);
+  void GiveClientTimeToStart();
+  void WaitForRelease(IFileUseWatch& watch, const std::string& fileName);
+  std::string GetRDPFileName(const TConnResponse& Response);
+  THttpClientSettings LaunchClientSettings();
+  IShell& Shell();
+  ILaunchFiles& Files();
+
   TConnectionServices FServices;
   TQueryTimeouts FTimeouts;
+  TLaunchTimings FLaunchTimings;
+  std::mt19937 FRandom;
   std::vector<TConnResponse> FConnections;
 
   TResponseStatus FResponseStatus = TResponseStatus::rstUnknown;

@@ -72,7 +72,7 @@ void TConnStartup::LaunchOrShowWindow(const TConnResponse& response) {
   const bool windowWanted =
       conn.UseMultiConn() || config.ShowStatus() || config.ShowGui() || config.UseMultiConnect();
   if (conn.IsParamRejectFatal() || !windowWanted) {
-    (void)response;  // the direct launch hands this entry to the session launch
+    conn.Redirect(response);
   } else {
     FServices.Host.ShowConnectionWindow();
   }
@@ -85,9 +85,8 @@ void TConnStartup::EndWithError(const std::string& text) {
 }
 
 std::string TConnStartup::NotFoundMessage() {
-  std::string text =
-      std::string("Received a not found Response from the server when trying") +
-      " to access the following URL:" + sLineBreak;
+  std::string text = std::string("Received a not found Response from the server when trying") +
+                     " to access the following URL:" + sLineBreak;
   const std::string& url = FServices.Config.ConnectUrl();
   if (!url.empty()) text += std::string(sLineBreak) + "Connect URL: " + url;
   return text;
@@ -100,10 +99,10 @@ std::string TConnStartup::BadRequestMessage() {
           "Received 'Bad Request' Response from the server when trying to access using the "
           "following information:") +
       sLineBreak;
-  text += std::string(sLineBreak) + "Pellanor Product Version: " +
-          FServices.VersionInfo.ProductVersion.AsString();
-  text += std::string(sLineBreak) + "Pellanor File Version: " +
-          FServices.VersionInfo.FileVersion.AsString();
+  text += std::string(sLineBreak) +
+          "Pellanor Product Version: " + FServices.VersionInfo.ProductVersion.AsString();
+  text += std::string(sLineBreak) +
+          "Pellanor File Version: " + FServices.VersionInfo.FileVersion.AsString();
   auto addLine = [&text](const char* label, const std::string& value) {
     if (!value.empty()) text += std::string(sLineBreak) + label + value;
   };

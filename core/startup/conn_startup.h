@@ -51,4 +51,5 @@ class TConnStartup {
   TStartupServices FServices;
 };
 
-inline constexpr const char* sInvalidResponseMessage = "Received an invalid response from the server.";
+inline constexpr const char* sInvalidResponseMessage =
+    "Received an invalid response from the server.";

@@ -9,10 +9,12 @@
 #include "curl_http_client.h"
 #include "curl_uri_parser.h"
 #include "embedded_resources.h"
+#include "posix_launch_files.h"
 #include "posix_system_info.h"
 #include "qt_application.h"
 #include "qt_dialogs.h"
 #include "startup_form.h"
+#include "xdg_shell.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -26,7 +28,10 @@ int main(int argc, char* argv[]) {
   TCurlURIParser uri;
   TPosixSystemInfo system;
   TQtApplication app;
-  TQXConnection connection({http, uri, system, dialogs, AppResVersionInfo});
+  TXdgShell shell;
+  TPosixLaunchFiles launchFiles;
+  TQXConnection connection(
+      {http, uri, system, dialogs, AppResVersionInfo, &shell, &launchFiles, &app});
 
   TNoConfigStorage storage;
   const std::vector<std::string> args(argv + 1, argv + argc);

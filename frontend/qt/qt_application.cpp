@@ -2,6 +2,10 @@
 
 #include <QCoreApplication>
 
-void TQtApplication::Terminate() { QCoreApplication::quit(); }
+void TQtApplication::Terminate() {
+  QCoreApplication::quit();
+}
 
-void TQtApplication::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+void TQtApplication::ProcessPendingEvents() {
+  QCoreApplication::processEvents();
+}

@@ -29,10 +29,14 @@ void TConnStartupForm::showEvent(QShowEvent* event) {
   });
 }
 
-void TConnStartupForm::Terminate() { FApp.Terminate(); }
+void TConnStartupForm::Terminate() {
+  FApp.Terminate();
+}
 
 void TConnStartupForm::ShowConnectionWindow() {
   if (FShowWindow) FShowWindow();
 }
 
-void TConnStartupForm::CloseStartupForm() { close(); }
+void TConnStartupForm::CloseStartupForm() {
+  close();
+}
