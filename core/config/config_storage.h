@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "config/ini_file.h"
+#include "config/registry.h"
+
 struct TConfigFileOptions {
   std::string AccountNumber;
   std::string ConnectUrl;
@@ -32,4 +35,30 @@ class TNoConfigStorage : public IConfigStorage {
   TConfigFileOptions ReadConfigFile(const std::string&) override { return {}; }
   TRegistryOptions ReadRegistry() override { return {}; }
   bool WriteAccountNumber(const std::string&, const std::string&) override { return false; }
+};
+
+// Where the platform keeps the user's roaming application data.
+class IAppDataFolder {
+ public:
+  virtual ~IAppDataFolder() = default;
+  // The folder without a trailing separator; empty when the platform cannot name it.
+  virtual std::string RoamingAppDataFolder() = 0;
+};
+
+// The configuration file ".qxccfg" and the "ProductCode" registry values, over the platform's INI
+// files, registry and application-data folder, which must outlive it.
+class TConfigStorage : public IConfigStorage {
+ public:
+  TConfigStorage(IIniFile& ini, IRegistry& registry, IAppDataFolder& appData)
+      : FIni(ini), FRegistry(registry), FAppData(appData) {}
+
+  std::string DefaultConfigFilePath() override;
+  TConfigFileOptions ReadConfigFile(const std::string& path) override;
+  TRegistryOptions ReadRegistry() override;
+  bool WriteAccountNumber(const std::string& path, const std::string& accountNumber) override;
+
+ private:
+  IIniFile& FIni;
+  IRegistry& FRegistry;
+  IAppDataFolder& FAppData;
 };

@@ -9,7 +9,11 @@
 #include "curl_http_client.h"
 #include "curl_uri_parser.h"
 #include "embedded_resources.h"
+#include "config/config_storage.h"
+#include "posix_app_data.h"
+#include "posix_ini_file.h"
 #include "posix_launch_files.h"
+#include "posix_registry.h"
 #include "posix_system_info.h"
 #include "qt_application.h"
 #include "qt_dialogs.h"
@@ -33,7 +37,10 @@ int main(int argc, char* argv[]) {
   TQXConnection connection(
       {http, uri, system, dialogs, AppResVersionInfo, &shell, &launchFiles, &app});
 
-  TNoConfigStorage storage;
+  TPosixIniFile ini;
+  TPosixRegistry registry(ini);
+  TPosixAppDataFolder appData;
+  TConfigStorage storage(ini, registry, appData);
   const std::vector<std::string> args(argv + 1, argv + argc);
   TAppConfig config(args, {dialogs, system, uri, storage, AppResVersionInfo});
 
