@@ -9,8 +9,9 @@ TEST(Version, FromStrAndAsString) {
   struct Case {
     std::string text, expected;
   } cases[] = {
-      {"1.0.2.38", "1.0.2.38"}, {"2.1", "2.1.0.0"},     {"", "0.0.0.0"},
-      {"7", "7.0.0.0"},         {"1.2.3.4.5", "1.2.3.4"}, {"255.255.255.65535", "255.255.255.65535"},
+      {"1.0.2.38", "1.0.2.38"}, {"2.1", "2.1.0.0"},
+      {"", "0.0.0.0"},          {"7", "7.0.0.0"},
+      {"1.2.3.4.5", "1.2.3.4"}, {"255.255.255.65535", "255.255.255.65535"},
   };
   for (const auto& c : cases) {
     TVersion v;
@@ -44,7 +45,9 @@ TEST(Text, CompareOrdersByFoldedUnitsThenLength) {
 }
 
 TEST(Text, Utf16RoundTrip) {
-  const std::string text = "Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80";
+  const std::string text =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xF0\x9F\x98\x80";
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
   EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80").size(), 2u);
 }
@@ -61,7 +64,8 @@ TEST(AppVersionInfo, ParsesShippedFormWithBom) {
       "\xEF\xBB\xBF{\"CompanyName\":\"C\",\"FileDescription\":\"Tarrowind Connect Client\","
       "\"FileVersion\":\"1.0.2.38\",\"InternalName\":\"Vostrel\",\"LegalCopyright\":\"(c)\","
       "\"LegalTrademarks\":\"\",\"OriginalFilename\":\"VOSTREL.EXE\",\"ProductName\":\"Tarrowind "
-      "Connect\",\"ProductVersion\":\"1.0.0.0\",\"Comments\":\"\",\"ProgramID\":\"a.b.Vostrel\"}\r\n";
+      "Connect\",\"ProductVersion\":\"1.0.0.0\",\"Comments\":\"\",\"ProgramID\":\"a.b.Vostrel\"}"
+      "\r\n";
   TAppResVersionInfo info = ParseAppResVersionInfo(content);
   EXPECT_EQ(info.FileVersion.AsString(), "1.0.2.38");
   EXPECT_EQ(info.ProductVersion.AsString(), "1.0.0.0");
@@ -69,9 +73,21 @@ TEST(AppVersionInfo, ParsesShippedFormWithBom) {
   EXPECT_EQ(info.ProgramID, "a.b.Vostrel");
 }
 
+TEST(AppVersionInfo, FirstOfTwoMembersCounts) {
+  std::string content =
+      "{\"CompanyName\":\"C\",\"FileDescription\":\"D\",\"FileVersion\":\"1.0.2.38\","
+      "\"FileVersion\":\"9.9.9.9\",\"InternalName\":\"Vostrel\",\"LegalCopyright\":\"\","
+      "\"LegalTrademarks\":\"\",\"OriginalFilename\":\"\",\"ProductName\":\"P\","
+      "\"ProductVersion\":\"1.0.0.0\",\"Comments\":\"\",\"ProgramID\":\"a.b.c\","
+      "\"ProductName\":\"Later\"}";
+  TAppResVersionInfo info = ParseAppResVersionInfo(content);
+  EXPECT_EQ(info.FileVersion.AsString(), "1.0.2.38");
+  EXPECT_EQ(info.ProductName, "P");
+}
+
 TEST(AppVersionInfo, BrokenResourceGivesEmptyRecord) {
-  for (const char* content : {"", "\xEF\xBB\xBF", "[1,2]", "{\"FileVersion\":\"1.0\"}", "{not json",
-                              "\"text\""}) {
+  for (const char* content :
+       {"", "\xEF\xBB\xBF", "[1,2]", "{\"FileVersion\":\"1.0\"}", "{not json", "\"text\""}) {
     TAppResVersionInfo info = ParseAppResVersionInfo(content);
     EXPECT_EQ(info.FileVersion.AsString(), "0.0.0.0") << content;
     EXPECT_EQ(info.ProductName, "") << content;

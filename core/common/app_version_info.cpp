@@ -1,6 +1,7 @@
 #include "common/app_version_info.h"
 
 #include <nlohmann/json.hpp>
+#include <set>
 
 TAppResVersionInfo AppResVersionInfo;
 
@@ -22,7 +23,14 @@ TAppResVersionInfo ParseAppResVersionInfo(std::string_view content) {
   constexpr std::string_view kBom = "\xEF\xBB\xBF";
   if (content.substr(0, kBom.size()) == kBom) content.remove_prefix(kBom.size());
   try {
-    const auto object = nlohmann::json::parse(content);
+    // The first of two members with the same key counts; the parser would keep the last.
+    std::set<std::string> seenKeys;
+    const auto firstMemberWins = [&seenKeys](int depth, nlohmann::json::parse_event_t event,
+                                             nlohmann::json& parsed) {
+      if (event != nlohmann::json::parse_event_t::key || depth != 1) return true;
+      return seenKeys.insert(parsed.get<std::string>()).second;
+    };
+    const auto object = nlohmann::json::parse(content, firstMemberWins);
     TAppResVersionInfo info;
     info.CompanyName = Member(object, "CompanyName");
     info.FileDescription = Member(object, "FileDescription");
