@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -45,6 +46,8 @@ struct THttpClientSettings {
   // Bodies kept in memory larger than this fail the request.
   size_t MaxBodyBytes = 8 * 1024 * 1024;
   TCertificateHandler OnInvalidCertificate;
+  // Once set to true, running and later requests of the client fail soon with EHttpError.
+  std::shared_ptr<std::atomic<bool>> Cancel;
 };
 
 // One client keeps its cookies for its whole life and sends them with every later request.

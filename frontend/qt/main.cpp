@@ -1,10 +1,12 @@
 // The Linux program: wires the core to Qt, libcurl and POSIX, then runs the event loop.
 #include <QApplication>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/app_version_info.h"
 #include "config/app_config.h"
+#include "conn_gui_window.h"
 #include "connect/qx_connection.h"
 #include "curl_http_client.h"
 #include "curl_uri_parser.h"
@@ -46,7 +48,14 @@ int main(int argc, char* argv[]) {
 
   int exitCode = 0;
   {
-    TConnStartupForm startup(config, connection, dialogs, app, {});
+    std::unique_ptr<TConnGUIWindow> window;
+    auto showWindow = [&] {
+      window = std::make_unique<TConnGUIWindow>(TConnGUIWindowServices{
+          connection, config, dialogs, http, uri,
+          [&connection](const TConnResponse& response) { return connection.Redirect(response); }});
+      window->show();
+    };
+    TConnStartupForm startup(config, connection, dialogs, app, showWindow);
     startup.show();
     exitCode = QApplication::exec();
   }

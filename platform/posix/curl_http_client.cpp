@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <climits>
 #include <exception>
 #include <mutex>
@@ -15,6 +16,7 @@ namespace {
 
 // Redirects must not lead anywhere else either, e.g. to file:// or ftp://.
 constexpr const char* kAllowedProtocols = "http,https";
+constexpr const char* kCancelledMessage = "The HTTP request was cancelled";
 
 // The certificate did not validate; the client may ask whether to go on without the check.
 struct ECertificateRejected : EHttpError {
@@ -74,6 +76,7 @@ class TCookieShare {
 struct TTransfer {
   size_t MaxBodyBytes = 0;
   const TBodySink* Sink = nullptr;
+  const std::atomic<bool>* Cancel = nullptr;
   THttpResponse Response;
   std::string Failure;  // why a callback stopped the transfer
   std::exception_ptr SinkError;
@@ -113,6 +116,12 @@ struct TTransfer {
     return true;
   }
 
+  bool Cancelled() {
+    if (Cancel == nullptr || !Cancel->load()) return false;
+    Failure = kCancelledMessage;
+    return true;
+  }
+
   bool PassToSink(std::string_view chunk) {
     try {
       if ((*Sink)(chunk)) return true;
@@ -139,6 +148,11 @@ size_t OnHeaderLine(char* data, size_t size, size_t count, void* user) {
 size_t OnBodyChunk(char* data, size_t size, size_t count, void* user) {
   const size_t length = size * count;
   return static_cast<TTransfer*>(user)->TakeBody(std::string_view(data, length)) ? length : 0;
+}
+
+// curl calls this at least about once a second, also while it waits for a connection or an answer.
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<TTransfer*>(user)->Cancelled() ? 1 : 0;
 }
 
 using TEasyHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
@@ -178,6 +192,8 @@ class TCurlHttpClient : public IHttpClient {
     TTransfer transfer;
     transfer.MaxBodyBytes = FSettings.MaxBodyBytes;
     transfer.Sink = sink;
+    transfer.Cancel = FSettings.Cancel.get();
+    if (transfer.Cancelled()) throw EHttpError(transfer.Failure);
     char errorText[CURL_ERROR_SIZE] = {};
     Configure(easy.get(), url, head, check);
     curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorText);
@@ -185,6 +201,11 @@ class TCurlHttpClient : public IHttpClient {
     curl_easy_setopt(easy.get(), CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, &OnBodyChunk);
     curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
+    if (transfer.Cancel != nullptr) {
+      curl_easy_setopt(easy.get(), CURLOPT_XFERINFOFUNCTION, &OnProgress);
+      curl_easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &transfer);
+      curl_easy_setopt(easy.get(), CURLOPT_NOPROGRESS, 0L);
+    }
     const CURLcode result = curl_easy_perform(easy.get());
     if (transfer.SinkError) std::rethrow_exception(transfer.SinkError);
     if (!transfer.Failure.empty()) throw EHttpError(transfer.Failure);
