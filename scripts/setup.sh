@@ -11,6 +11,12 @@ packages=(
   libgtest-dev libgmock-dev
   libcpp-httplib-dev libssl-dev openssl
   xdg-utils
+  # The Windows builds and their tests: mingw-w64 with the posix thread model, GoogleTest's sources
+  # to build for Windows, and the 64-bit Wine. Not wine32: 32-bit programs cannot execute on these
+  # machines, and with wine32 installed the wine wrapper fails for 64-bit programs too.
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+  googletest
+  wine64 wine
 )
 
 missing=()
