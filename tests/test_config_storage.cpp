@@ -19,6 +19,7 @@
 #include "posix_registry.h"
 #include "posix_system_info.h"
 #include "support/recording_dialogs.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -28,30 +29,6 @@ namespace fs = std::filesystem;
 const char* const kProductKey = "SOFTWARE\\Tarrowind Business Systems\\Orbisant Cloud\\";
 const char* const kStandInFolder = "Tarrowind Business Systems";
 const char* const kStandInFile = "Orbisant Cloud.conf";
-
-// Sets an environment variable for one test and puts the old value back afterwards.
-class TScopedEnv {
- public:
-  TScopedEnv(const char* name, const char* value) : FName(name) {
-    if (const char* old = std::getenv(name)) FOld = old;
-    if (value != nullptr)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~TScopedEnv() {
-    if (FOld)
-      setenv(FName, FOld->c_str(), 1);
-    else
-      unsetenv(FName);
-  }
-  TScopedEnv(const TScopedEnv&) = delete;
-  TScopedEnv& operator=(const TScopedEnv&) = delete;
-
- private:
-  const char* FName;
-  std::optional<std::string> FOld;
-};
 
 // The configuration over the real Linux stand-ins, with the XDG folders inside a temporary folder:
 // "user" stands for the current user's root and "machine" for the machine's.

@@ -5,33 +5,8 @@
 #include <string>
 
 #include "posix_system_info.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
-
-namespace {
-
-// Sets an environment variable for one test and puts the old value back afterwards.
-class TScopedEnv {
- public:
-  TScopedEnv(const char* name, const char* value) : FName(name) {
-    if (const char* old = std::getenv(name)) FOld = old;
-    if (value != nullptr)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~TScopedEnv() {
-    if (FOld)
-      setenv(FName, FOld->c_str(), 1);
-    else
-      unsetenv(FName);
-  }
-
- private:
-  const char* FName;
-  std::optional<std::string> FOld;
-};
-
-}  // namespace
 
 TEST(PosixSystemInfo, ProductNameFromOSRelease) {
   struct Case {

@@ -14,6 +14,7 @@
 #include "posix_system_info.h"
 #include "support/connect_answer_json.h"
 #include "support/recording_dialogs.h"
+#include "support/scoped_env.h"
 #include "support/shell_stand_in.h"
 #include "support/temp_dir.h"
 #include "support/test_server.h"
@@ -39,22 +40,12 @@ std::vector<std::string> FilesIn(const fs::path& folder) {
 class SessionLaunch : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* old = std::getenv("TMPDIR");
-    FHadTmp = old != nullptr;
-    FOldTmp = old ? old : "";
-    setenv("TMPDIR", FTemp.Path().c_str(), 1);
     FTimings.StartPauseRounds = 2;
     FTimings.StartPauseRound = std::chrono::milliseconds(5);
     FTimings.ReleasePoll = std::chrono::milliseconds(10);
     FTimings.ReleaseWaitBound = std::chrono::milliseconds(1500);
     Serve();
     FServer.Start();
-  }
-  void TearDown() override {
-    if (FHadTmp)
-      setenv("TMPDIR", FOldTmp.c_str(), 1);
-    else
-      unsetenv("TMPDIR");
   }
 
   void Serve() {
@@ -134,9 +125,8 @@ class SessionLaunch : public ::testing::Test {
     return methods;
   }
 
-  bool FHadTmp = false;
-  std::string FOldTmp;
   TTempDir FTemp;
+  TScopedEnv FTmpDir{"TMPDIR", FTemp.Path().c_str()};
   TTestServer FServer;
   json FAnswer;
   TLaunchTimings FTimings;

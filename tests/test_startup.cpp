@@ -13,6 +13,7 @@
 #include "startup/conn_startup.h"
 #include "support/connect_answer_json.h"
 #include "support/recording_dialogs.h"
+#include "support/scoped_env.h"
 #include "support/shell_stand_in.h"
 #include "support/test_server.h"
 #include "xdg_shell.h"
@@ -37,7 +38,6 @@ struct TAnswer {
 class StartupSequence : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("TMPDIR", FTemp.Path().c_str(), 1);
     FTimings.StartPauseRounds = 1;
     FTimings.StartPauseRound = std::chrono::milliseconds(1);
     FTimings.ReleasePoll = std::chrono::milliseconds(5);
@@ -58,7 +58,6 @@ class StartupSequence : public ::testing::Test {
     });
     FServer.Start();
   }
-  void TearDown() override { unsetenv("TMPDIR"); }
 
   // The answers name their connection addresses on port 1; they are served by this server.
   void Answer(int status, const json& body) {
@@ -89,6 +88,7 @@ class StartupSequence : public ::testing::Test {
   }
 
   TTempDir FTemp;
+  TScopedEnv FTmpDir{"TMPDIR", FTemp.Path().c_str()};
   TShellStandIn FStandIn{{"xfreerdp3", "xdg-open"}};
   TLaunchTimings FTimings;
   TXdgShell FShell;

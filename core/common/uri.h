@@ -26,6 +26,9 @@ class IURIParser {
   virtual std::string EncodeQueryComponent(const std::string& text) = 0;
 };
 
+// Percent-encodes everything but A-Z a-z 0-9 - . _ ~, with upper-case hex digits.
+std::string PercentEncodeQueryComponent(const std::string& text);
+
 // True when the parser accepts the text; an empty text fails. Errors other than a parse failure
 // propagate.
 bool IsValidURL(IURIParser& parser, const std::string& text);

@@ -161,11 +161,6 @@ std::optional<std::wstring> CreateUrl(const TCrackedAddress& parts, const std::w
   return url;
 }
 
-bool IsUnreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '.' || c == '_' || c == '~';
-}
-
 }  // namespace
 
 TURI TWinURIParser::Parse(const std::string& text) {
@@ -222,18 +217,5 @@ TURI TWinURIParser::Parse(const std::string& text) {
 }
 
 std::string TWinURIParser::EncodeQueryComponent(const std::string& text) {
-  static constexpr char kHexDigits[] = "0123456789ABCDEF";
-  std::string encoded;
-  encoded.reserve(text.size() * 3);
-  for (const char ch : text) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (IsUnreserved(byte)) {
-      encoded += ch;
-    } else {
-      encoded += '%';
-      encoded += kHexDigits[byte >> 4];
-      encoded += kHexDigits[byte & 0x0F];
-    }
-  }
-  return encoded;
+  return PercentEncodeQueryComponent(text);
 }
