@@ -24,6 +24,7 @@
 #include "gui/conn_gui.h"
 #include "posix_system_info.h"
 #include "support/connect_answer_json.h"
+#include "support/image_server.h"
 #include "support/recording_dialogs.h"
 #include "support/test_server.h"
 
@@ -317,45 +318,6 @@ class TGuiThreadDialogs : public TRecordingDialogs {
   const std::thread::id FOwner = std::this_thread::get_id();
 };
 
-// Holds answers back until it opens.
-class TGate {
- public:
-  void Wait() {
-    std::unique_lock lock(FMutex);
-    FChanged.wait_for(lock, 20s, [this] { return FOpen; });
-  }
-  void Open() {
-    std::lock_guard lock(FMutex);
-    FOpen = true;
-    FChanged.notify_all();
-  }
-
- private:
-  std::mutex FMutex;
-  std::condition_variable FChanged;
-  bool FOpen = false;
-};
-
-void ServeImages(httplib::Server& server, TGate& slow) {
-  server.Get(R"(/img/png/(\d+)x(\d+))", [](const httplib::Request& req, httplib::Response& res) {
-    res.set_content(PngHeader(std::stoi(req.matches[1]), std::stoi(req.matches[2])), "image/png");
-  });
-  server.Get("/img/capital", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content(PngHeader(100, 30), "Image/PNG");
-  });
-  server.Get("/img/missing", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 404;
-    res.set_content("<html>not here</html>", "text/html");
-  });
-  server.Get("/img/broken", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("not a picture", "image/png");
-  });
-  server.Get("/img/slow", [&slow](const httplib::Request&, httplib::Response& res) {
-    slow.Wait();
-    res.set_content(PngHeader(300, 70), "image/png");
-  });
-}
-
 json Connection(const std::string& name, const std::string& imageUrl, bool blocked = false) {
   return testanswer::Connection(name, "http://127.0.0.1:1/" + name + ".rdp", 1, blocked, imageUrl);
 }
@@ -380,7 +342,7 @@ class ConnGUITest : public ::testing::Test {
       res.status = FAnswerStatus;
       res.set_content(FAnswer.dump(), "application/json");
     });
-    ServeImages(FServer.Server(), FSlow);
+    ServeImages(FServer.Server(), FSlow, PngHeader);
     FServer.Start();
   }
 
@@ -869,7 +831,7 @@ TEST_F(ConnGUITest, AnswersAfterTheWindowIsGoneAreDropped) {
 
 TEST_F(ConnGUITest, AnInvalidCertificateAsksOnTheGuiThread) {
   TTestServer images(true);
-  ServeImages(images.Server(), FSlow);
+  ServeImages(images.Server(), FSlow, PngHeader);
   images.Start();
   for (bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "accepted" : "refused");

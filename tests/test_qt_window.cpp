@@ -37,6 +37,7 @@
 #include "qt_dialogs.h"
 #include "qt_threads.h"
 #include "support/connect_answer_json.h"
+#include "support/image_server.h"
 #include "support/recording_dialogs.h"
 #include "support/test_server.h"
 
@@ -109,41 +110,6 @@ std::string Png(int width, int height, QColor color = Qt::darkGreen) {
   return bytes.toStdString();
 }
 
-class TGate {
- public:
-  void Wait() {
-    std::unique_lock lock(FMutex);
-    FChanged.wait_for(lock, 20s, [this] { return FOpen; });
-  }
-  void Open() {
-    std::lock_guard lock(FMutex);
-    FOpen = true;
-    FChanged.notify_all();
-  }
-
- private:
-  std::mutex FMutex;
-  std::condition_variable FChanged;
-  bool FOpen = false;
-};
-
-void ServeImages(httplib::Server& server, TGate& slow) {
-  server.Get(R"(/img/png/(\d+)x(\d+))", [](const httplib::Request& req, httplib::Response& res) {
-    res.set_content(Png(std::stoi(req.matches[1]), std::stoi(req.matches[2])), "image/png");
-  });
-  server.Get("/img/capital", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content(Png(100, 30), "Image/PNG");
-  });
-  server.Get("/img/missing", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 404;
-    res.set_content("<html>not here</html>", "text/html");
-  });
-  server.Get("/img/slow", [&slow](const httplib::Request&, httplib::Response& res) {
-    slow.Wait();
-    res.set_content(Png(300, 70), "image/png");
-  });
-}
-
 json Connection(const std::string& name, const std::string& imageUrl, bool blocked = false) {
   return testanswer::Connection(name, "http://127.0.0.1:1/" + name + ".rdp", 1, blocked, imageUrl);
 }
@@ -173,7 +139,7 @@ class QtWindowTest : public ::testing::Test {
       res.status = FAnswerStatus;
       res.set_content(FAnswer.dump(), "application/json");
     });
-    ServeImages(FServer.Server(), FSlow);
+    ServeImages(FServer.Server(), FSlow, [](int w, int h) { return Png(w, h); });
     FServer.Start();
   }
   ~QtWindowTest() override {
@@ -467,7 +433,7 @@ TEST_F(QtWindowTest, DestroyingTheWindowDoesNotWaitForASlowImage) {
 
 TEST_F(QtWindowTest, TheCertificateQuestionOfAnImageIsAskedInAQtDialog) {
   TTestServer images(true);
-  ServeImages(images.Server(), FSlow);
+  ServeImages(images.Server(), FSlow, [](int w, int h) { return Png(w, h); });
   images.Start();
   TQtDialogs qtDialogs;
   FWindowDialogs = &qtDialogs;
