@@ -17,6 +17,8 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   googletest
   wine64 wine
+  # A virtual display for the Windows programs that make windows under Wine.
+  xvfb xauth
 )
 
 missing=()
